@@ -1,0 +1,15 @@
+# The product's sources, relative to src/.
+# Win32-free buffer and string work: also built natively (sanitizers, fuzzing).
+set(KCOINST_PORTABLE_SOURCES
+  diag/bounded_string.cpp
+)
+# Everything that needs Windows.
+set(KCOINST_WIN32_SOURCES
+  diag/tracked_alloc.cpp
+  diag/log.cpp
+  entry/install_context.cpp
+  entry/coinstaller.cpp
+  entry/setup_entry.cpp
+)
+# System libraries the DLL imports from, besides msvcrt.dll.
+set(KCOINST_SYSTEM_LIBS setupapi advapi32 shlwapi shell32 ole32 version user32 kernel32)
