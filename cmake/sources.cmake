@@ -7,6 +7,7 @@ set(KCOINST_PORTABLE_SOURCES
 set(KCOINST_WIN32_SOURCES
   diag/tracked_alloc.cpp
   diag/log.cpp
+  actions/ini_section.cpp
   entry/install_context.cpp
   entry/coinstaller.cpp
   entry/setup_entry.cpp
