@@ -1,8 +1,8 @@
 // Loads a co-installer and calls it for a device information set as SetupAPI would, then
 // prints the kcoinst.log it wrote.
 // usage: kcdriver [path\to\kcoinst.dll]
-#include <setupapi.h>
 #include <windows.h>
+#include <setupapi.h>
 
 #include <cstdio>
 

@@ -2,8 +2,8 @@
 // Windows records that the 32-bit module relies on.
 #pragma once
 
-#include <setupapi.h>
 #include <windows.h>
+#include <setupapi.h>
 
 #ifndef ERROR_DI_POSTPROCESSING_REQUESTED
 #define ERROR_DI_POSTPROCESSING_REQUESTED ERROR_DI_POSTPROCESSING_REQUIRED

@@ -1,8 +1,8 @@
 // The real kcoinst.dll, loaded for one test and unloaded after it.
 #pragma once
 
-#include <setupapi.h>
 #include <windows.h>
+#include <setupapi.h>
 
 using CoInstallerEntry = DWORD(CALLBACK *)(DI_FUNCTION, HDEVINFO, PSP_DEVINFO_DATA,
                                            PCOINSTALLER_CONTEXT_DATA);
