@@ -1,13 +1,6 @@
 # 64-bit Windows: the same sources, run with the tests under Wine.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR AMD64)
 set(KCOINST_TRIPLE x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${KCOINST_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${KCOINST_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER ${KCOINST_TRIPLE}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${KCOINST_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_SYSTEM_PROCESSOR AMD64)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw-common.cmake)
 # Test executables run under Wine, in the build folder's own prefix.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh)
