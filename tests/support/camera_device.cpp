@@ -19,13 +19,6 @@ FunctionTraits Traits(CameraFunction function) {
   return {"Image", "{6bdd1fc6-810f-11d0-bec7-08002be2092f}", "KorvCamVideo", "Korvanta USB Camera"};
 }
 
-// REG_MULTI_SZ text: each string terminated, one more terminator at the end.
-std::string MultiString(const std::vector<std::string> &strings) {
-  std::string text;
-  for (const std::string &s : strings) text += s + '\0';
-  return text + '\0';
-}
-
 }  // namespace
 
 std::string CameraInstallSection(CameraFunction function) { return Traits(function).section; }
@@ -57,73 +50,9 @@ std::string CameraInf(const CameraPackage &package) {
 
 CameraDevice::CameraDevice(const std::string &folder, const CameraPackage &package)
     : infPath_(folder + "\\cam.inf") {
-  const FunctionTraits traits = Traits(package.function);
   if (!WriteBytes(infPath_, CameraInf(package))) {
-    Fail("writing the INF");
+    device_.Failure = "writing " + infPath_ + " failed";
     return;
   }
-  // The class as the INF gives it: Wine's prefix has no key for every setup class.
-  GUID classGuid;
-  char className[64];
-  if (!SetupDiGetINFClassA(infPath_.c_str(), &classGuid, className, sizeof(className), nullptr)) {
-    Fail("SetupDiGetINFClassA");
-    return;
-  }
-  set_ = SetupDiCreateDeviceInfoList(&classGuid, nullptr);
-  if (set_ == INVALID_HANDLE_VALUE) {
-    Fail("SetupDiCreateDeviceInfoList");
-    return;
-  }
-  data_.cbSize = sizeof(data_);
-  if (!SetupDiCreateDeviceInfoA(set_, className, &classGuid, traits.description, nullptr,
-                                DICD_GENERATE_ID, &data_)) {
-    Fail("SetupDiCreateDeviceInfoA");
-    return;
-  }
-  const std::string ids = MultiString(package.hardwareIds);
-  if (!SetupDiSetDeviceRegistryPropertyA(set_, &data_, SPDRP_HARDWAREID,
-                                         reinterpret_cast<const BYTE *>(ids.data()),
-                                         static_cast<DWORD>(ids.size()))) {
-    Fail("SPDRP_HARDWAREID");
-    return;
-  }
-  if (!SetupDiCallClassInstaller(DIF_REGISTERDEVICE, set_, &data_)) {
-    Fail("DIF_REGISTERDEVICE");
-    return;
-  }
-  created_ = true;
-
-  SP_DEVINSTALL_PARAMS_A params = {};
-  params.cbSize = sizeof(params);
-  if (!SetupDiGetDeviceInstallParamsA(set_, &data_, &params)) {
-    Fail("SetupDiGetDeviceInstallParamsA");
-    return;
-  }
-  params.Flags |= DI_ENUMSINGLEINF;
-  lstrcpynA(params.DriverPath, infPath_.c_str(), sizeof(params.DriverPath));
-  if (!SetupDiSetDeviceInstallParamsA(set_, &data_, &params)) {
-    Fail("SetupDiSetDeviceInstallParamsA");
-    return;
-  }
-  if (!SetupDiBuildDriverInfoList(set_, &data_, SPDIT_COMPATDRIVER)) {
-    Fail("SetupDiBuildDriverInfoList");
-    return;
-  }
-  // No co-installer is registered for the device yet, so this reaches no co-installer.
-  if (!SetupDiCallClassInstaller(DIF_SELECTBESTCOMPATDRV, set_, &data_)) {
-    Fail("DIF_SELECTBESTCOMPATDRV");
-    return;
-  }
-  ready_ = true;
-}
-
-CameraDevice::~CameraDevice() {
-  // The default action of DIF_REMOVE, called directly so that no co-installer sees it.
-  if (created_) SetupDiRemoveDevice(set_, &data_);
-  if (set_ != INVALID_HANDLE_VALUE) SetupDiDestroyDeviceInfoList(set_);
-}
-
-bool CameraDevice::Fail(const char *step) {
-  failure_ = std::string(step) + " failed (" + std::to_string(GetLastError()) + ")";
-  return false;
+  ready_ = CreateRootDevice(infPath_, package.hardwareIds, &device_);
 }

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "root_device.h"
+
 // The two functions of the camera: video (Image class) and audio (Media class).
 enum class CameraFunction { Video, Audio };
 
@@ -32,24 +34,19 @@ class CameraDevice {
  public:
   // Writes cam.inf into folder and makes the device; Ready() says whether every step worked.
   CameraDevice(const std::string &folder, const CameraPackage &package = CameraPackage());
-  ~CameraDevice();
+  ~CameraDevice() { RemoveRootDevice(&device_); }
   CameraDevice(const CameraDevice &) = delete;
   CameraDevice &operator=(const CameraDevice &) = delete;
 
   bool Ready() const { return ready_; }
   // What failed when not Ready.
-  const std::string &Failure() const { return failure_; }
-  HDEVINFO Set() const { return set_; }
-  SP_DEVINFO_DATA *Data() { return &data_; }
+  const std::string &Failure() const { return device_.Failure; }
+  HDEVINFO Set() const { return device_.Set; }
+  SP_DEVINFO_DATA *Data() { return &device_.Data; }
   const std::string &InfPath() const { return infPath_; }
 
  private:
-  bool Fail(const char *step);
-
-  HDEVINFO set_ = INVALID_HANDLE_VALUE;
-  SP_DEVINFO_DATA data_ = {};
+  RootDevice device_;
   std::string infPath_;
-  bool created_ = false;
   bool ready_ = false;
-  std::string failure_;
 };
