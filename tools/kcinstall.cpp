@@ -322,6 +322,23 @@ void PrintDriverKey(RootDevice &device) {
   RegCloseKey(key);
 }
 
+// Wine's SetupDiDestroyDeviceInfoList sends DIF_DESTROYPRIVATEDATA once more, to
+// co-installers it loads itself from CoInstallers32. The co-installers have had that call
+// already, from the DLLs loaded for this installation, so the value is hidden meanwhile.
+void ReleaseKeepingDevice(RootDevice *device) {
+  HKEY key = SetupDiOpenDevRegKey(device->Set, &device->Data, DICS_FLAG_GLOBAL, 0, DIREG_DRV,
+                                  KEY_READ | KEY_SET_VALUE);
+  std::vector<BYTE> value(8192);
+  DWORD size = static_cast<DWORD>(value.size()), type = 0;
+  const bool hidden = key != INVALID_HANDLE_VALUE &&
+                      RegQueryValueExA(key, "CoInstallers32", nullptr, &type, value.data(),
+                                       &size) == ERROR_SUCCESS &&
+                      RegDeleteValueA(key, "CoInstallers32") == ERROR_SUCCESS;
+  ReleaseRootDevice(device);
+  if (hidden) RegSetValueExA(key, "CoInstallers32", 0, type, value.data(), size);
+  if (key != INVALID_HANDLE_VALUE) RegCloseKey(key);
+}
+
 void PrintVersion(DWORD *major) {
   OSVERSIONINFOA version = {};
   version.dwOSVersionInfoSize = sizeof(version);
@@ -420,7 +437,7 @@ int main(int argc, char **argv) {
   if (remove) {
     RemoveRootDevice(&device);
   } else {
-    ReleaseRootDevice(&device);
+    ReleaseKeepingDevice(&device);
   }
   return status;
 }

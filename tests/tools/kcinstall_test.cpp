@@ -1,5 +1,8 @@
 // The install driver on the sample camera package: the whole road of one installation as
 // Windows 2000, XP, Vista and 7 would take it, as kcinstall prints it.
+#include <windows.h>
+#include <setupapi.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -95,13 +98,28 @@ struct Version {
   const char *wine;
   const char *acting;
   bool finishInstallAction;
+  bool keepDevice;  // installed for good, as without --remove
 };
 
+// Removes a device that kcinstall left installed, by the instance ID it printed.
+void RemoveInstalledDevice(const std::string &output) {
+  const size_t at = output.find("device ROOT\\");
+  if (at == std::string::npos) return;
+  const std::string instance = output.substr(at + 7, output.find(',', at) - at - 7);
+  HDEVINFO set = SetupDiCreateDeviceInfoList(nullptr, nullptr);
+  SP_DEVINFO_DATA data = {};
+  data.cbSize = sizeof(data);
+  if (SetupDiOpenDeviceInfoA(set, instance.c_str(), nullptr, 0, &data)) {
+    SetupDiRemoveDevice(set, &data);
+  }
+  SetupDiDestroyDeviceInfoList(set);
+}
+
 TEST(KcinstallTest, InstallsTheSamplePackageAsEachWindowsVersion) {
-  const Version versions[] = {{"win2k", "acting as Windows 2000 (5.0", false},
-                              {"winxp", "acting as Windows XP (5.1", false},
-                              {"vista", "acting as Windows Vista (6.0", true},
-                              {"win7", "acting as Windows 7 (6.1", true}};
+  const Version versions[] = {{"win2k", "acting as Windows 2000 (5.0", false, false},
+                              {"winxp", "acting as Windows XP (5.1", false, true},
+                              {"vista", "acting as Windows Vista (6.0", true, false},
+                              {"win7", "acting as Windows 7 (6.1", true, true}};
   for (const Version &version : versions) {
     SCOPED_TRACE(version.wine);
     FreshLog log;
@@ -156,6 +174,11 @@ TEST(KcinstallTest, InstallsTheSamplePackageAsEachWindowsVersion) {
     EXPECT_NE(std::string::npos, run.output.find("CoInstallers32 = kcoinst.dll,DuZuZodadeduv\n"))
         << run.output;
     EXPECT_EQ(1u, record.Lines(1).size());
+    // Releasing the device set does not reach the co-installer once more.
+    const std::string logged = log.Text();
+    EXPECT_EQ(logged.find("DIF_DESTROYPRIVATEDATA"), logged.rfind("DIF_DESTROYPRIVATEDATA"))
+        << logged;
+    if (version.keepDevice) RemoveInstalledDevice(run.output);
     EXPECT_TRUE(FileExists(SystemFile("kcoinst.ini"))) << "the package's files were copied";
   }
 }
