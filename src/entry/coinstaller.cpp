@@ -54,16 +54,17 @@ void RequestFinishInstallAction(InstallContext *context, HDEVINFO DeviceInfoSet,
   }
 }
 
+// The install actions that are still to come join the dispatch at the marked places.
+
 // DIF_INSTALLDEVICE before the class installer.
 DWORD PreInstallDevice(InstallContext *context, HDEVINFO DeviceInfoSet,
                        PSP_DEVINFO_DATA DeviceInfoData) {
   LogPrint(context, "--- DIF_INSTALLDEVICE (Pro-processing) ----\n");
   ProcessDriverSection(context, DeviceInfoSet, DeviceInfoData);
-  // Protected driver files: RestoreProtectedFiles(context, 0) joins here.
-  // Pre-install programs: LaunchRegisteredApp(context, DeviceInfoSet, DeviceInfoData, 0) joins
-  // here.
+  // here: RestoreProtectedFiles(context, 0);
+  // here: LaunchRegisteredApp(context, DeviceInfoSet, DeviceInfoData, 0);
   LaunchValueAddInstaller(context, DeviceInfoSet, DeviceInfoData);
-  // Codec entry: UpdateCodecs(context) joins here.
+  // here: UpdateCodecs(context);
   return ERROR_DI_POSTPROCESSING_REQUESTED;
 }
 
@@ -72,11 +73,11 @@ DWORD PostInstallDevice(InstallContext *context, [[maybe_unused]] HDEVINFO Devic
                         [[maybe_unused]] PSP_DEVINFO_DATA DeviceInfoData) {
   LogPrint(context, "--- DIF_INSTALLDEVICE (Post-processing) ---\n");
   if (!IsVistaOrLater()) {
-    // Post-install programs: LaunchRegisteredApp(context, DeviceInfoSet, DeviceInfoData, 1) joins
-    // here; from Vista on they wait for DIF_FINISHINSTALL_ACTION.
+    // From Vista on the post-install programs wait for DIF_FINISHINSTALL_ACTION.
+    // here: LaunchRegisteredApp(context, DeviceInfoSet, DeviceInfoData, 1);
   }
-  // Device names: FixDeviceNames(DeviceInfoSet, DeviceInfoData) joins here.
-  // Codec entry: UpdateCodecs(context) joins here.
+  // here: FixDeviceNames(DeviceInfoSet, DeviceInfoData);
+  // here: UpdateCodecs(context);
   return NO_ERROR;
 }
 
@@ -96,9 +97,9 @@ DWORD FinishInstallAction(InstallContext *context, [[maybe_unused]] HDEVINFO Dev
                           [[maybe_unused]] PSP_DEVINFO_DATA DeviceInfoData) {
   LogPrint(context, "-------- DIF_FINISHINSTALL_ACTION ---------\n");
   if (IsVistaOrLater()) {
-    // Post-install programs: LaunchRegisteredApp(context, DeviceInfoSet, DeviceInfoData, 1) joins
-    // here. Update checker: LaunchNetUpd(context, DeviceInfoSet, DeviceInfoData) joins here, when
-    // LaunchNetUpdForDeviceClass(context, DeviceInfoSet, DeviceInfoData) agrees.
+    // here: LaunchRegisteredApp(context, DeviceInfoSet, DeviceInfoData, 1);
+    // here: if (LaunchNetUpdForDeviceClass(context, DeviceInfoSet, DeviceInfoData))
+    //         LaunchNetUpd(context, DeviceInfoSet, DeviceInfoData);
   }
   return NO_ERROR;
 }
@@ -107,8 +108,8 @@ DWORD DestroyPrivateData(InstallContext *context, [[maybe_unused]] HDEVINFO Devi
                          [[maybe_unused]] PSP_DEVINFO_DATA DeviceInfoData) {
   LogPrint(context, "--------- DIF_DESTROYPRIVATEDATA ----------\n");
   if (!IsVistaOrLater() && context->FinishInstallPending) {
-    // Update checker, without the class decision: LaunchNetUpd(context, DeviceInfoSet,
-    // DeviceInfoData) joins here.
+    // The update checker, without asking about the device's class.
+    // here: LaunchNetUpd(context, DeviceInfoSet, DeviceInfoData);
   }
   RemoveContext(context);
   return NO_ERROR;
