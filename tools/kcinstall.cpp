@@ -25,6 +25,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -48,8 +49,7 @@ struct CoInstaller {
   std::string Entry;  // as CoInstallers32 names it: "dll[,function]"
   HMODULE Module = nullptr;
   CoInstallerEntry Function = nullptr;
-  ImportPatch *ShellWatch = nullptr;
-  ImportPatch *ProcessWatch = nullptr;
+  std::unique_ptr<ImportPatch> ShellWatch, ProcessWatch;
 };
 
 const char *DifName(DI_FUNCTION code) {
@@ -196,16 +196,18 @@ bool LoadCoInstaller(CoInstaller *coInstaller) {
   char path[MAX_PATH];
   GetModuleFileNameA(coInstaller->Module, path, sizeof(path));
   printf("co-installer %s loaded from %s\n", coInstaller->Entry.c_str(), path);
-  coInstaller->ShellWatch = new ImportPatch(coInstaller->Module, "shell32.dll", "ShellExecuteExA",
-                                            reinterpret_cast<void *>(WatchedShellExecuteEx));
-  coInstaller->ProcessWatch = new ImportPatch(coInstaller->Module, "kernel32.dll", "CreateProcessA",
-                                              reinterpret_cast<void *>(WatchedCreateProcess));
+  coInstaller->ShellWatch =
+      std::make_unique<ImportPatch>(coInstaller->Module, "shell32.dll", "ShellExecuteExA",
+                                    reinterpret_cast<void *>(WatchedShellExecuteEx));
+  coInstaller->ProcessWatch =
+      std::make_unique<ImportPatch>(coInstaller->Module, "kernel32.dll", "CreateProcessA",
+                                    reinterpret_cast<void *>(WatchedCreateProcess));
   return true;
 }
 
 void UnloadCoInstaller(CoInstaller *coInstaller) {
-  delete coInstaller->ShellWatch;
-  delete coInstaller->ProcessWatch;
+  coInstaller->ShellWatch.reset();
+  coInstaller->ProcessWatch.reset();
   if (coInstaller->Module != nullptr) FreeLibrary(coInstaller->Module);
   coInstaller->Module = nullptr;
 }
@@ -404,7 +406,8 @@ int main(int argc, char **argv) {
   // section: its files and the driver key's CoInstallers32.
   if (SetupDiRegisterCoDeviceInstallers(device.Set, &device.Data)) {
     for (const std::string &entry : ReadCoInstallers32(device)) {
-      coInstallers.push_back(CoInstaller{entry});
+      coInstallers.emplace_back();
+      coInstallers.back().Entry = entry;
       if (!LoadCoInstaller(&coInstallers.back())) status = 1;
     }
   } else {
