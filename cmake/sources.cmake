@@ -2,6 +2,7 @@
 # Win32-free buffer and string work: also built natively (sanitizers, fuzzing).
 set(KCOINST_PORTABLE_SOURCES
   diag/bounded_string.cpp
+  entry/media_path.cpp
 )
 # Everything that needs Windows.
 set(KCOINST_WIN32_SOURCES
