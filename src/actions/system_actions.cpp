@@ -20,17 +20,6 @@ const IID IID_IRidora = {
 
 namespace {
 
-// The server's interface as far as it is called: five methods this module never uses,
-// then the AutoPlay switch in slot 8.
-struct IRidora : IUnknown {
-  virtual HRESULT STDMETHODCALLTYPE Unused3() = 0;
-  virtual HRESULT STDMETHODCALLTYPE Unused4() = 0;
-  virtual HRESULT STDMETHODCALLTYPE Unused5() = 0;
-  virtual HRESULT STDMETHODCALLTYPE Unused6() = 0;
-  virtual HRESULT STDMETHODCALLTYPE Unused7() = 0;
-  virtual HRESULT STDMETHODCALLTYPE SetAutoPlayDisabled(LONG disabled) = 0;
-};
-
 constexpr DWORD kRidoraContext = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER;
 
 }  // namespace

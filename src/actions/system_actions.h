@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <objbase.h>
 
 #include <cstdint>
 
@@ -12,6 +13,17 @@ struct InstallContext;
 // The maker's AutoPlay server and the interface whose slot 8 switches AutoPlay.
 extern const CLSID CLSID_Ridora;
 extern const IID IID_IRidora;
+
+// The server's interface as far as it is called: five methods this module never uses,
+// then the AutoPlay switch in slot 8.
+struct IRidora : IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE Unused3() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused4() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused5() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused6() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused7() = 0;
+  virtual HRESULT STDMETHODCALLTYPE SetAutoPlayDisabled(LONG disabled) = 0;
+};
 
 // Asks the server to switch AutoPlay off; a missing or refusing server leaves no trace.
 void DisableAutoPlay();
