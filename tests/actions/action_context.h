@@ -27,6 +27,9 @@ inline std::string Stored(const std::string &messages) {
 // A fresh log and a context writing to it; Log() closes the stream and reads the file.
 class LoggedActionTest {
  protected:
+  // Opens the stream before a test takes the system directory away from the module (the
+  // log would otherwise go to the current directory).
+  void OpenLog() { OpenLogStream(&context_.LogStream); }
   std::string Log() {
     CloseLogStream(&context_.LogStream);
     return log_.Text();

@@ -167,6 +167,7 @@ TEST_F(ComponentRegistrationTest, AMissingExecutableIsNotStarted) {
 
 TEST_F(ComponentRegistrationTest, Regsvr32NeedsTheSystemDirectory) {
   int32_t result;
+  OpenLog();
   {
     FakeSystemDirectory fails(Self(), "");
     result = Regsvr32DLL(&context_, "C:\\k\\a.dll");

@@ -48,6 +48,8 @@ class FilterServicesTest : public ::testing::Test {
   FilterRegistrySnapshot snapshot_;
 };
 
+void ExpectStorageService();
+
 void ExpectBandwidthService() {
   const std::string key = ServiceKey("VARERIze");
   const struct {
@@ -97,22 +99,64 @@ TEST_F(FilterServicesTest, AnExistingServiceKeyKeepsItsOtherValues) {
             ReadRegistryValue(HKEY_LOCAL_MACHINE, ServiceKey("VARERIze"), "Extra").Bytes);
 }
 
-TEST_F(FilterServicesTest, AMissingMediaClassIsNotCreated) {
-  ASSERT_TRUE(CreateRegistryKey(HKEY_LOCAL_MACHINE, ClassKey(kImageClass)));
-  DeleteRegistryTree(HKEY_LOCAL_MACHINE, ClassKey(kMediaClass));
+// A class key that the module cannot find (existing class keys are never deleted by tests:
+// a device's keys may lie below them).
+const char *hiddenClass;
+
+LONG WINAPI HidingOpenKey(HKEY root, LPCSTR subkey, DWORD options, REGSAM access, PHKEY key) {
+  if (subkey != nullptr && strstr(subkey, hiddenClass) != nullptr) return ERROR_FILE_NOT_FOUND;
+  using Open = LONG(WINAPI *)(HKEY, LPCSTR, DWORD, REGSAM, PHKEY);
+  return RealFunction<Open>("advapi32.dll", "RegOpenKeyExA")(root, subkey, options, access, key);
+}
+
+class MissingClassTest : public FilterServicesTest {
+ protected:
+  // The other class keys are made when missing; the hidden one is left as it is.
+  void Hide(const char *guid) {
+    for (const char *other : {kImageClass, kMediaClass, kVolumeClass}) {
+      if (other != guid) {
+        ASSERT_TRUE(CreateRegistryKey(HKEY_LOCAL_MACHINE, ClassKey(other)));
+      }
+    }
+    hiddenClass = guid;
+    existed_ = RegistryKeyExists(HKEY_LOCAL_MACHINE, ClassKey(guid));
+  }
+  // The hidden key is as it was: nobody created or deleted it.
+  void ExpectUntouched(const char *guid) {
+    EXPECT_EQ(existed_, RegistryKeyExists(HKEY_LOCAL_MACHINE, ClassKey(guid)));
+  }
+  ImportPatch open_{Self(), "advapi32.dll", "RegOpenKeyExA",
+                    reinterpret_cast<void *>(HidingOpenKey)};
+  bool existed_ = false;
+};
+
+TEST_F(MissingClassTest, AMissingMediaClassFailsTheBandwidthMonitor) {
+  ASSERT_TRUE(open_.Active());
+  Hide(kMediaClass);
+  DeleteClassValue(kImageClass, "LowerFilters");
   EXPECT_EQ(0, RegisterZADezozezNT());
   ExpectBandwidthService();
   ExpectMultiSz("VARERIze\0\0"s, ClassValue(kImageClass, "LowerFilters"));
-  EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, ClassKey(kMediaClass)));
   EXPECT_EQ(ERROR_FILE_NOT_FOUND, AddClassFilter(kMediaClass, REG_MULTI_SZ));
+  ExpectUntouched(kMediaClass);
 }
 
-TEST_F(FilterServicesTest, AFailingImageEntryLeavesTheMediaListAlone) {
-  CreateClassKeys();
-  DeleteRegistryTree(HKEY_LOCAL_MACHINE, ClassKey(kImageClass));
+TEST_F(MissingClassTest, AFailingImageEntryLeavesTheMediaListAlone) {
+  ASSERT_TRUE(open_.Active());
+  Hide(kImageClass);
   SetClassValue(kMediaClass, "LowerFilters", REG_MULTI_SZ, "a\0\0"s);
   EXPECT_EQ(0, RegisterZADezozezNT());
   ExpectMultiSz("a\0\0"s, ClassValue(kMediaClass, "LowerFilters"));
+  ExpectUntouched(kImageClass);
+}
+
+TEST_F(MissingClassTest, AMissingVolumeClassDoesNotCountAgainstTheStorageFilter) {
+  ASSERT_TRUE(open_.Active());
+  Hide(kVolumeClass);
+  EXPECT_EQ(1, InstallStorageClassFilter());
+  ExpectStorageService();
+  EXPECT_EQ(ERROR_FILE_NOT_FOUND, PrependClassUpperFilter(kVolumeClass, REG_MULTI_SZ));
+  ExpectUntouched(kVolumeClass);
 }
 
 struct ListCase {
@@ -148,7 +192,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "one\0varerIZE\0two\0\0"s},
         ListCase{"EmptyStringsDisappear", true, REG_MULTI_SZ, "\0one\0\0VARERIze\0\0\0"s,
                  "one\0VARERIze\0\0"s},
-        ListCase{"LastStringWithoutItsNul", true, REG_MULTI_SZ, "one\0two"s,
+        ListCase{"LastStringWithoutItsNul", true, REG_BINARY, "one\0two"s,
                  "one\0two\0VARERIze\0\0"s},
         ListCase{"OtherValueType", true, REG_BINARY, "one\0\0"s, "one\0VARERIze\0\0"s},
         ListCase{"Long", true, REG_MULTI_SZ, std::string(600, 'x') + "\0\0"s,
@@ -187,7 +231,7 @@ INSTANTIATE_TEST_SUITE_P(
         ListCase{"OldBytesKeptExactly", true, REG_MULTI_SZ, "a\0\0b\0\0"s, "RiRazAri\0a\0\0b\0\0"s},
         ListCase{"PresentFirst", true, REG_BINARY, "rirazari\0b\0\0"s, "rirazari\0b\0\0"s},
         ListCase{"PresentLater", true, REG_BINARY, "a\0\0RIRAZARI\0\0"s, "a\0\0RIRAZARI\0\0"s},
-        ListCase{"LastStringWithoutItsNul", true, REG_MULTI_SZ, "a\0RiRazAri"s,
+        ListCase{"LastStringWithoutItsNul", true, REG_BINARY, "a\0RiRazAri"s,
                  "RiRazAri\0a\0RiRazAri\0"s},
         ListCase{"Of251Bytes", true, REG_MULTI_SZ, Filled(251), "RiRazAri\0"s + Filled(251)},
         ListCase{"Of252Bytes", true, REG_MULTI_SZ, Filled(252), "RiRazAri\0"s + Filled(252)},
@@ -231,13 +275,6 @@ TEST_F(FilterServicesTest, TheStorageFilterGoesFirstInTheVolumeUpperFilters) {
   ExpectMultiSz("RiRazAri\0PartMgr\0\0"s, ClassValue(kVolumeClass, "UpperFilters"));
   EXPECT_EQ(1, InstallStorageClassFilter());
   ExpectMultiSz("RiRazAri\0PartMgr\0\0"s, ClassValue(kVolumeClass, "UpperFilters"));
-}
-
-TEST_F(FilterServicesTest, AMissingVolumeClassDoesNotCountAgainstTheStorageFilter) {
-  DeleteRegistryTree(HKEY_LOCAL_MACHINE, ClassKey(kVolumeClass));
-  EXPECT_EQ(1, InstallStorageClassFilter());
-  ExpectStorageService();
-  EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, ClassKey(kVolumeClass)));
 }
 
 LONG WINAPI RefuseCreateKey(HKEY, LPCSTR, DWORD, LPSTR, DWORD, REGSAM, const SECURITY_ATTRIBUTES *,

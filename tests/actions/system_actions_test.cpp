@@ -105,13 +105,15 @@ TEST_F(RegistryValueActionTest, ATextLongerThan259CharactersIsCutFirst) {
 TEST_F(RegistryValueActionTest, AKeyThatOnlyGrantsReadingIsNotWritten) {
   PSECURITY_DESCRIPTOR descriptor = nullptr;
   ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
-      "D:P(A;;KR;;;WD)(A;;SD;;;WD)", SDDL_REVISION_1, &descriptor, nullptr));
-  SECURITY_ATTRIBUTES attributes = {sizeof(attributes), descriptor, FALSE};
+      "D:P(A;;KR;;;WD)", SDDL_REVISION_1, &descriptor, nullptr));
   HKEY key;
   ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, (key_ + "\\Locked").c_str(), 0,
-                                           nullptr, 0, KEY_READ, &attributes, &key, nullptr));
+                                           nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
+  const LONG secured = RegSetKeySecurity(
+      key, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, descriptor);
   RegCloseKey(key);
   LocalFree(descriptor);
+  ASSERT_EQ(ERROR_SUCCESS, secured);
   EXPECT_EQ(0, CreateRegKeyHKLM((key_ + "\\Locked\\Flag").c_str()));
   EXPECT_FALSE(Value("\\Locked", "Flag").Present);
   EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyA(HKEY_LOCAL_MACHINE, (key_ + "\\Locked").c_str()));
@@ -191,6 +193,7 @@ TEST_F(CopyHIDUSBDriverTest, AMissingSourceIsLoggedWithTheShellsResult) {
 }
 
 TEST_F(CopyHIDUSBDriverTest, NoSystemDirectoryNoCopy) {
+  OpenLog();
   {
     FakeSystemDirectory fails(Self(), "");
     CopyHIDUSBDriver(&context_);

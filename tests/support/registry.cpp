@@ -80,7 +80,8 @@ RegistrySnapshot::~RegistrySnapshot() {
     return;
   }
   HKEY handle;
-  if (RegOpenKeyExA(root_, key_.c_str(), 0, KEY_ALL_ACCESS, &handle) == ERROR_SUCCESS) {
+  if (RegCreateKeyExA(root_, key_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle,
+                      nullptr) == ERROR_SUCCESS) {
     // Delete every value, then write the saved ones back.
     for (;;) {
       char name[16384];

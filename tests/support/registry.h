@@ -26,7 +26,8 @@ std::string DwordBytes(DWORD value);
 
 // The values of one key at the start of the scope; at its end the key is deleted with
 // everything below it when it did not exist, else its values are put back exactly (values
-// added since are deleted). Subkeys of an existing key are not looked after.
+// added since are deleted; a deleted key is made again). Subkeys of an existing key are not
+// looked after: tests never delete a key that was there before them.
 class RegistrySnapshot {
  public:
   RegistrySnapshot(HKEY root, std::string key);
