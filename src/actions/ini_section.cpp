@@ -31,7 +31,7 @@ bool IsNtVersion(DWORD major, DWORD minor) {
 
 // One action line with a comma. The directories are those the section runs with; the flag
 // is the call's install-bandwidth-monitor flag.
-void RunActionLine(InstallContext *context, char *line, const char *systemDirectory,
+void RunActionLine(InstallContext *context, const char *line, const char *systemDirectory,
                    const char *windowsDirectory, bool *installBandwidthMonitor) {
   const ActionLine action = DecodeActionLine(line);
   char work[MAX_PATH];

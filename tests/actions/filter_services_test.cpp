@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "diag/tracked_alloc.h"
 #include "support/filter_registry.h"
 #include "support/iat_patch.h"
 #include "support/registry.h"
@@ -374,5 +375,23 @@ TEST_P(FilterAllocationTest, AFailedAllocationLeavesTheListsAlone) {
 }
 
 INSTANTIATE_TEST_SUITE_P(FirstOrSecond, FilterAllocationTest, ::testing::Values(1, 2));
+
+TEST_F(FilterServicesTest, EveryBufferGoesBackToTheAllocator) {
+  CreateClassKeys();
+  SetClassValue(kImageClass, "LowerFilters", REG_MULTI_SZ, "one\0\0"s);
+  InitTrackedAllocator();
+  EXPECT_EQ(ERROR_SUCCESS, AddClassFilter(kImageClass, REG_MULTI_SZ));
+  EXPECT_EQ(ERROR_SUCCESS, AddClassFilter(kImageClass, REG_MULTI_SZ));
+  SetClassValue(kVolumeClass, "UpperFilters", REG_MULTI_SZ, Filled(300));
+  EXPECT_EQ(ERROR_MORE_DATA, PrependClassUpperFilter(kVolumeClass, REG_MULTI_SZ));
+  SetClassValue(kVolumeClass, "UpperFilters", REG_MULTI_SZ, "two\0\0"s);
+  EXPECT_EQ(ERROR_SUCCESS, PrependClassUpperFilter(kVolumeClass, REG_MULTI_SZ));
+  EXPECT_EQ(ERROR_SUCCESS, PrependClassUpperFilter(kVolumeClass, REG_MULTI_SZ));
+  EXPECT_EQ(ERROR_FILE_NOT_FOUND,
+            PrependClassUpperFilter("{00000000-0000-0000-0000-000000000000}", REG_MULTI_SZ));
+  const uint32_t inUse = BytesInUse;
+  CloseTrackedAllocator();
+  EXPECT_EQ(0u, inUse);
+}
 
 }  // namespace
