@@ -66,6 +66,8 @@ struct PathCase {
   Started started;
 };
 
+void PrintTo(const PathCase &path, std::ostream *out) { *out << path.path; }
+
 class RegisterFilePathTest : public ComponentRegistrationTest,
                              public ::testing::WithParamInterface<PathCase> {};
 
@@ -190,6 +192,10 @@ struct LengthCase {
   size_t pathLength;
   bool fits;
 };
+
+void PrintTo(const LengthCase &length, std::ostream *out) {
+  *out << (length.module ? "regsvr32" : "/REGSERVER") << " path of " << length.pathLength;
+}
 
 class CommandLineLengthTest : public ComponentRegistrationTest,
                               public ::testing::WithParamInterface<LengthCase> {};
