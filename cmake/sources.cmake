@@ -3,12 +3,20 @@
 set(KCOINST_PORTABLE_SOURCES
   diag/bounded_string.cpp
   entry/media_path.cpp
+  actions/section_lines.cpp
+  actions/registration_path.cpp
+  actions/registry_path.cpp
+  actions/filter_list.cpp
 )
 # Everything that needs Windows.
 set(KCOINST_WIN32_SOURCES
   diag/tracked_alloc.cpp
   diag/log.cpp
   actions/ini_section.cpp
+  actions/system_paths.cpp
+  actions/component_registration.cpp
+  actions/filter_services.cpp
+  actions/system_actions.cpp
   entry/install_context.cpp
   entry/coinstaller.cpp
   entry/setup_entry.cpp

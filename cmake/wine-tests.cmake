@@ -23,6 +23,14 @@ function(kcoinst_wine_program target)
   set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 endfunction()
 
+# A Windows DLL that tests load or hand to a program (not itself a test); exports from a .def.
+function(kcoinst_wine_module target)
+  add_library(${target} SHARED ${ARGN})
+  target_compile_options(${target} PRIVATE ${KCOINST_WARNINGS})
+  target_link_options(${target} PRIVATE -static)
+  set_target_properties(${target} PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+endfunction()
+
 # Writes the AppDefaults of every test executable and the fixture that boots the prefix,
 # starts a persistent wineserver and imports them.
 function(kcoinst_wine_fixture)

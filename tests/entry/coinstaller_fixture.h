@@ -13,6 +13,7 @@
 #include "entry/install_context.h"
 #include "entry/windows_records.h"
 #include "support/camera_device.h"
+#include "support/filter_registry.h"
 #include "support/recorder.h"
 #include "support/wine_files.h"
 
@@ -56,6 +57,8 @@ class CoInstallerTest : public ::testing::Test {
   // The package folder with its trailing backslash, as the co-installer reports it.
   std::string Folder() const { return package_.Path() + "\\"; }
 
+  // Pre-processing runs the INI section, which installs the bandwidth-monitor filter.
+  FilterRegistrySnapshot registry_;
   FreshLog log_;
   ScratchDirectory package_{"kcoinst-package"};
   std::unique_ptr<CameraDevice> device_;

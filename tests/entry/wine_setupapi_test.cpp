@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "support/camera_device.h"
+#include "support/filter_registry.h"
 #include "support/wine_files.h"
 
 namespace {
@@ -17,6 +18,7 @@ std::string BuiltDll() {
 }
 
 TEST(WineSetupApiTest, CallsTheRegisteredCoInstallerAfterTheInstallOneLoadPerCall) {
+  FilterRegistrySnapshot registry;
   FreshLog log;
   ScratchDirectory folder("kcoinst-wine-package");
   CameraPackage package;

@@ -21,12 +21,14 @@ std::vector<std::string> ProgramRecord::Lines(size_t expected, DWORD timeoutMs) 
   }
 }
 
-std::string RecorderPath() {
+std::string BuiltProgramPath(const char *name) {
   char self[MAX_PATH];
   GetModuleFileNameA(nullptr, self, MAX_PATH);
   std::string path = self;
-  return path.substr(0, path.find_last_of('\\') + 1) + "recorder.exe";
+  return path.substr(0, path.find_last_of('\\') + 1) + name;
 }
+
+std::string RecorderPath() { return BuiltProgramPath("recorder.exe"); }
 
 bool PlaceRecorder(const std::string &destination) {
   return CopyFileA(RecorderPath().c_str(), destination.c_str(), FALSE) != 0;

@@ -29,3 +29,5 @@ class ProgramRecord {
 // test's choosing, for example as krvalueadd.exe in a driver package's folder.
 bool PlaceRecorder(const std::string &destination);
 std::string RecorderPath();
+// A program or module built beside the test executables.
+std::string BuiltProgramPath(const char *name);

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <sstream>
 
+#include "support/filter_registry.h"
 #include "support/recorder.h"
 #include "support/wine_files.h"
 
@@ -122,6 +123,7 @@ TEST(KcinstallTest, InstallsTheSamplePackageAsEachWindowsVersion) {
                               {"win7", "acting as Windows 7 (6.1", true, true}};
   for (const Version &version : versions) {
     SCOPED_TRACE(version.wine);
+    FilterRegistrySnapshot registry;
     FreshLog log;
     SetAside dll(SystemFile("kcoinst.dll"));
     SetAside ini(SystemFile("kcoinst.ini"));
@@ -159,10 +161,13 @@ TEST(KcinstallTest, InstallsTheSamplePackageAsEachWindowsVersion) {
     EXPECT_NE(std::string::npos,
               run.output.find("    starts " + valueAdd + "  (ShellExecuteEx, no arguments)\n"))
         << run.output;
-    EXPECT_NE(std::string::npos, run.output.find("--- DIF_INSTALLDEVICE (Pro-processing) ----\n"
-                                                 "MediaSourceDirectory - " +
-                                                 package.Path() + "\\\n"))
-        << run.output;
+    // The package's INI section runs between the banner and the value-add installer.
+    const size_t banner = run.output.find("--- DIF_INSTALLDEVICE (Pro-processing) ----\n");
+    const size_t section = run.output.find("Section to register: KorvCamVideo\n");
+    const size_t folder = run.output.find("MediaSourceDirectory - " + package.Path() + "\\\n");
+    EXPECT_NE(std::string::npos, folder) << run.output;
+    EXPECT_LT(banner, section) << run.output;
+    EXPECT_LT(section, folder) << run.output;
     EXPECT_NE(std::string::npos,
               run.output.find("--- DIF_INSTALLDEVICE (Post-processing) ---\n"
                               "---- DIF_NEWDEVICEWIZARD_FINISHINSTALL ----\n" +
