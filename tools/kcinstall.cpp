@@ -29,15 +29,9 @@
 #include <string>
 #include <vector>
 
+#include "entry/windows_records.h"
 #include "root_device.h"
 #include "support/iat_patch.h"
-
-#ifndef DIF_FINISHINSTALL_ACTION
-#define DIF_FINISHINSTALL_ACTION 0x0000002A
-#endif
-#ifndef DI_FLAGSEX_FINISHINSTALL_ACTION
-#define DI_FLAGSEX_FINISHINSTALL_ACTION 0x00000008L
-#endif
 
 namespace {
 

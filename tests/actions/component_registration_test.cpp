@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "action_context.h"
+#include "support/logged_context.h"
 #include "support/iat_patch.h"
 #include "support/recorder.h"
 

@@ -7,12 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "action_context.h"
+#include "support/logged_context.h"
 #include "support/filter_registry.h"
 #include "support/iat_patch.h"
 #include "support/kcoinst_ini.h"
 #include "support/recorder.h"
 #include "support/registry.h"
+#include "support/section_log.h"
 #include "support/ridora.h"
 
 namespace {
@@ -20,22 +21,6 @@ namespace {
 HMODULE Self() { return GetModuleHandleA(nullptr); }
 
 const char kTestKey[] = "SOFTWARE\\KcoinstActionTest";
-
-// The four lines of a run whose directories were read.
-std::string Opening(const std::string &section) {
-  return "Windows system directory: " + SystemDirectory() + "\n" +
-         "Windows directory: " + WindowsDirectory() + "\n" +
-         "INI file to use: " + SystemFile("kcoinst.ini") + "\n" +
-         "Section to register: " + section + "\n";
-}
-
-// RegisterFile's two opening lines for a path.
-std::string Registering(const std::string &path) {
-  const size_t slash = path.find_last_of('\\');
-  const std::string directory = slash == std::string::npos ? "" : path.substr(0, slash);
-  return "File to register: " + path + "\n" +
-         "Path to File to register: " + directory.substr(0, 259) + "\n";
-}
 
 class IniSectionTest : public ::testing::Test, public LoggedActionTest {
  protected:
@@ -69,37 +54,19 @@ TEST_F(IniSectionTest, EveryActionCodeRunsInTheOrderOfTheSection) {
 
   const std::string sys = SystemDirectory();
   const std::string win = WindowsDirectory();
-  EXPECT_EQ(Stored(Opening("Every") + Registering(sys + "\\kcoinst-absent.dll") +
-                   "File to register is a DLL or AX\n"
-                   "Register DLL: file = " +
-                   sys + "\\kcoinst-absent.dll\n" + Registering(win + "\\kcoinst-absent.ax") +
-                   "File to register is a DLL or AX\n"
-                   "Register DLL: file = " +
-                   win +
-                   "\\kcoinst-absent.ax\n"
+  EXPECT_EQ(Stored(SectionOpening("Every") + RegisteringDllLines(sys + "\\kcoinst-absent.dll") +
+                   RegisteringDllLines(win + "\\kcoinst-absent.ax") +
                    "DisableAutoPlay: Going to Access RIDORA to disable Autoplay \n"
                    "DisableUnsafeDialog: Going to Set Registry settings to disable unsafe "
                    "dialog removal\n"
                    "DeleteRegKeyHKLM: " +
-                   key +
-                   "\\Gone \n"
-                   "Calling CopyHIDUSBDriver()...\n"
-                   "Copying File \n"
-                   "From: " +
-                   sys +
-                   "\\hidusb.sys\n"
-                   "To: " +
-                   sys +
-                   "\\Drivers\\hidusb.sys\n"
-                   "SHFileOperation() operation Failed... Result - 1026\n"
-                   "CreateRegKeyHKLM: " +
-                   key +
+                   key + "\\Gone \n" + MissingHidCopyLines() + "CreateRegKeyHKLM: " + key +
                    "\\Made \n"
                    "Install Module check. OtherModule\n"
                    "Unknow ModuleName:OtherModule \n" +
-                   Registering(component) + "Register EXE: file = " + component + "\n" +
-                   Registering(bare) + "Register EXE: file = " + bare + "\n" + Registering("42") +
-                   "Install bandwidth monitor.\n"),
+                   RegisteringLines(component) + "Register EXE: file = " + component + "\n" +
+                   RegisteringLines(bare) + "Register EXE: file = " + bare + "\n" +
+                   RegisteringLines("42") + "Install bandwidth monitor.\n"),
             Log());
 
   EXPECT_FALSE(ReadRegistryValue(HKEY_LOCAL_MACHINE, kTestKey, "Gone").Present);
@@ -129,7 +96,8 @@ class IniSectionLineTest : public IniSectionTest, public ::testing::WithParamInt
 TEST_P(IniSectionLineTest, TakesCodesAndArgumentsAsWritten) {
   KcoinstIni ini(IniSectionText("Lines", GetParam().lines));
   EXPECT_EQ(1, ProcessIniSection(&context_, "Lines"));
-  EXPECT_EQ(Stored(Opening("Lines") + GetParam().messages + "Install bandwidth monitor.\n"), Log());
+  EXPECT_EQ(Stored(SectionOpening("Lines") + GetParam().messages + "Install bandwidth monitor.\n"),
+            Log());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -137,16 +105,16 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         LineCase{"BlankAfterTheCommaJoinsThePath",
                  {"11, sub,x.txt"},
-                 Registering(SystemDirectory() + "\\ sub,x.txt")},
+                 RegisteringLines(SystemDirectory() + "\\ sub,x.txt")},
         LineCase{"WindowsDirectoryInFront",
                  {"10,a\\b.txt"},
-                 Registering(WindowsDirectory() + "\\a\\b.txt")},
-        LineCase{"UnknownCodeTakesTheArgumentAsWritten", {"12,x.txt"}, Registering("x.txt")},
-        LineCase{"TextInsteadOfACodeIsCodeZero", {"abc,y.txt"}, Registering("y.txt")},
-        LineCase{"NegativeCode", {"-11,z.txt"}, Registering("z.txt")},
-        LineCase{"FurtherCommasStayInTheArgument", {"0,a,b.txt"}, Registering("a,b.txt")},
-        LineCase{"ANumberAloneIsABarePath", {"11"}, Registering("11")},
-        LineCase{"ABareLine", {"C:\\dir\\x.txt"}, Registering("C:\\dir\\x.txt")},
+                 RegisteringLines(WindowsDirectory() + "\\a\\b.txt")},
+        LineCase{"UnknownCodeTakesTheArgumentAsWritten", {"12,x.txt"}, RegisteringLines("x.txt")},
+        LineCase{"TextInsteadOfACodeIsCodeZero", {"abc,y.txt"}, RegisteringLines("y.txt")},
+        LineCase{"NegativeCode", {"-11,z.txt"}, RegisteringLines("z.txt")},
+        LineCase{"FurtherCommasStayInTheArgument", {"0,a,b.txt"}, RegisteringLines("a,b.txt")},
+        LineCase{"ANumberAloneIsABarePath", {"11"}, RegisteringLines("11")},
+        LineCase{"ABareLine", {"C:\\dir\\x.txt"}, RegisteringLines("C:\\dir\\x.txt")},
         LineCase{"OtherKeywordsLeaveNoTrace",
                  {"99, DisableAutoPlay", "99,disableautoplay", "99,DisableAuto", "101,Other",
                   "101,copyHIDUSBDriver"},
@@ -159,9 +127,10 @@ INSTANTIATE_TEST_SUITE_P(
                  {"100,SOFTWARE\\KcoinstAbsent\\Value", "102,NoBackslash"},
                  "DeleteRegKeyHKLM: SOFTWARE\\KcoinstAbsent\\Value \n"
                  "CreateRegKeyHKLM: NoBackslash \n"},
-        LineCase{"ALongDirectoryPathIsCutTo259Characters",
-                 {"11," + std::string(300, 'a') + ".dll"},
-                 Registering((SystemDirectory() + "\\" + std::string(300, 'a')).substr(0, 259))}),
+        LineCase{
+            "ALongDirectoryPathIsCutTo259Characters",
+            {"11," + std::string(300, 'a') + ".dll"},
+            RegisteringLines((SystemDirectory() + "\\" + std::string(300, 'a')).substr(0, 259))}),
     [](const ::testing::TestParamInfo<LineCase> &info) { return std::string(info.param.name); });
 
 struct MonitorCase {
@@ -199,8 +168,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(IniSectionTest, NoZadezozezIsLoggedWithTheModuleCheck) {
   KcoinstIni ini(IniSectionText("Quiet", {"103,NO_ZADezozez"}));
   EXPECT_EQ(1, ProcessIniSection(&context_, "Quiet"));
-  EXPECT_EQ(Stored(Opening("Quiet") + "Install Module check. NO_ZADezozez\n"
-                                      "Will not Install ZADezozez.\n"),
+  EXPECT_EQ(Stored(SectionOpening("Quiet") + "Install Module check. NO_ZADezozez\n"
+                                             "Will not Install ZADezozez.\n"),
             Log());
   EXPECT_FALSE(BandwidthMonitorInstalled());
 }
@@ -209,8 +178,8 @@ TEST_F(IniSectionTest, AMissingFileStillInstallsTheBandwidthMonitor) {
   SetAside noIni(KcoinstIni::Path());
   WritePrivateProfileStringA(nullptr, nullptr, nullptr, KcoinstIni::Path().c_str());
   EXPECT_EQ(0, ProcessIniSection(&context_, "Absent"));
-  EXPECT_EQ(Stored(Opening("Absent") + "Section Absent not found !\n"
-                                       "Install bandwidth monitor.\n"),
+  EXPECT_EQ(Stored(SectionOpening("Absent") + "Section Absent not found !\n"
+                                              "Install bandwidth monitor.\n"),
             Log());
   EXPECT_TRUE(BandwidthMonitorInstalled());
 }
@@ -219,10 +188,10 @@ TEST_F(IniSectionTest, AMissingOrEmptySectionStillInstallsTheBandwidthMonitor) {
   KcoinstIni ini(IniSectionText("Other", {"103,NO_ZADezozez"}) + IniSectionText("Empty", {}));
   EXPECT_EQ(0, ProcessIniSection(&context_, "Absent"));
   EXPECT_EQ(0, ProcessIniSection(&context_, "Empty"));
-  EXPECT_EQ(Stored(Opening("Absent") +
+  EXPECT_EQ(Stored(SectionOpening("Absent") +
                    "Section Absent not found !\n"
                    "Install bandwidth monitor.\n" +
-                   Opening("Empty") +
+                   SectionOpening("Empty") +
                    "Section Empty not found !\n"
                    "Install bandwidth monitor.\n"),
             Log());
@@ -243,7 +212,7 @@ TEST_F(IniSectionTest, ALongSectionRunsTheLinesThatWereStoredWhole) {
   for (const std::string &line : lines) text += line + "\r\n";
   KcoinstIni ini(text);
   EXPECT_EQ(1, ProcessIniSection(&context_, "Long"));
-  std::string expected = Opening("Long");
+  std::string expected = SectionOpening("Long");
   for (int i = 0; i < 16; ++i) {
     const std::string name = lines[i].substr(4);
     expected += "Install Module check. " + name + "\nUnknow ModuleName:" + name + " \n";
@@ -261,10 +230,11 @@ TEST_F(IniSectionTest, ALineLongerThan259CharactersIsHeldWhole) {
   EXPECT_EQ(1, ProcessIniSection(&context_, "Wide"));
   EXPECT_EQ(1, ProcessIniSection(&context_, "Work"));
   const std::string module(259, 'm');
-  EXPECT_EQ(Stored(Opening("Wide") + Registering(path) + "Install bandwidth monitor.\n" +
-                   Opening("Work") + "Install Module check. " + module +
-                   "\nUnknow ModuleName:" + module + " \nInstall bandwidth monitor.\n"),
-            Log());
+  EXPECT_EQ(
+      Stored(SectionOpening("Wide") + RegisteringLines(path) + "Install bandwidth monitor.\n" +
+             SectionOpening("Work") + "Install Module check. " + module +
+             "\nUnknow ModuleName:" + module + " \nInstall bandwidth monitor.\n"),
+      Log());
 }
 
 UINT WINAPI NoWindowsDirectory(LPSTR, UINT) {

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "action_context.h"
+#include "support/logged_context.h"
 #include "support/iat_patch.h"
 #include "support/recorder.h"
 #include "support/registry.h"

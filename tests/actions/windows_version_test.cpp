@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "action_context.h"
+#include "support/logged_context.h"
 #include "actions/ini_section.h"
 #include "support/iat_patch.h"
 #include "support/filter_registry.h"

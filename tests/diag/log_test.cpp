@@ -6,17 +6,12 @@
 
 #include "entry/install_context.h"
 #include "support/iat_patch.h"
+#include "support/logged_context.h"
 #include "support/wine_files.h"
 
 namespace {
 
 HMODULE Self() { return GetModuleHandleA(nullptr); }
-
-// A context of its own, outside the module's list: the log needs only its stream slot.
-struct LooseContext : InstallContext {
-  LooseContext() : InstallContext{} {}
-  ~LooseContext() { CloseLogStream(&LogStream); }
-};
 
 class LogTest : public ::testing::Test {
  protected:

@@ -14,21 +14,12 @@
 #include "entry/windows_records.h"
 #include "support/camera_device.h"
 #include "support/filter_registry.h"
+#include "support/module_fixture.h"
 #include "support/recorder.h"
 #include "support/wine_files.h"
 
-class CoInstallerTest : public ::testing::Test {
+class CoInstallerTest : public ModuleStateTest {
  protected:
-  void SetUp() override {
-    InitTrackedAllocator();
-    InitContextList();
-  }
-  void TearDown() override {
-    DestroyContextList();
-    EXPECT_EQ(0u, BytesInUse) << "contexts left allocated";
-    CloseTrackedAllocator();
-  }
-
   // A device of the package in the test's folder; Ready() is asserted by the caller.
   CameraDevice &Device(const CameraPackage &package = CameraPackage()) {
     return DeviceIn(package_.Path(), package);

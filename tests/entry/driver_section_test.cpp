@@ -5,24 +5,11 @@
 #include "entry/coinstaller_fixture.h"
 #include "support/kcoinst_ini.h"
 #include "support/registry.h"
+#include "support/section_log.h"
 
 namespace {
 
 const char kTestKey[] = "SOFTWARE\\KcoinstDriverSectionTest";
-
-// The opening lines of a section run.
-std::string Opening(const std::string &section) {
-  return "Windows system directory: " + SystemDirectory() + "\n" +
-         "Windows directory: " + WindowsDirectory() + "\n" +
-         "INI file to use: " + SystemFile("kcoinst.ini") + "\n" +
-         "Section to register: " + section + "\n";
-}
-
-std::string RegisteringDll(const std::string &directory, const std::string &name) {
-  const std::string path = directory + "\\" + name;
-  return "File to register: " + path + "\nPath to File to register: " + directory +
-         "\nFile to register is a DLL or AX\nRegister DLL: file = " + path + "\n";
-}
 
 TEST_F(CoInstallerTest, PreProcessingRunsEveryActionOfTheDriversSectionInOrder) {
   RegistrySnapshot testKey(HKEY_LOCAL_MACHINE, kTestKey);
@@ -42,31 +29,20 @@ TEST_F(CoInstallerTest, PreProcessingRunsEveryActionOfTheDriversSectionInOrder) 
   EXPECT_EQ(static_cast<DWORD>(ERROR_DI_POSTPROCESSING_REQUESTED), Call(DIF_INSTALLDEVICE));
 
   const std::string sys = SystemDirectory();
-  const std::string expected = "--- DIF_INSTALLDEVICE (Pro-processing) ----\n" +
-                               Opening("KorvCamVideo") + RegisteringDll(sys, "kcoinst-absent.dll") +
-                               "DisableAutoPlay: Going to Access RIDORA to disable Autoplay \n"
-                               "DeleteRegKeyHKLM: " +
-                               key +
-                               "\\Gone \n"
-                               "Calling CopyHIDUSBDriver()...\n"
-                               "Copying File \n"
-                               "From: " +
-                               sys +
-                               "\\hidusb.sys\n"
-                               "To: " +
-                               sys +
-                               "\\Drivers\\hidusb.sys\n"
-                               "SHFileOperation() operation Failed... Result - 1026\n"
-                               "CreateRegKeyHKLM: " +
-                               key +
-                               "\\Made \n"
-                               "Install Module check. NO_ZADezozez\n"
-                               "Will not Install ZADezozez.\n" +
-                               RegisteringDll(WindowsDirectory(), "kcoinst-absent.ax") +
-                               "File to register: C:\\absent\\readme.txt\n"
-                               "Path to File to register: C:\\absent\n"
-                               "MediaSourceDirectory - " +
-                               Folder() + "\n";
+  const std::string expected =
+      "--- DIF_INSTALLDEVICE (Pro-processing) ----\n" + SectionOpening("KorvCamVideo") +
+      RegisteringDllLines(sys + "\\kcoinst-absent.dll") +
+      "DisableAutoPlay: Going to Access RIDORA to disable Autoplay \n"
+      "DeleteRegKeyHKLM: " +
+      key + "\\Gone \n" + MissingHidCopyLines() + "CreateRegKeyHKLM: " + key +
+      "\\Made \n"
+      "Install Module check. NO_ZADezozez\n"
+      "Will not Install ZADezozez.\n" +
+      RegisteringDllLines(WindowsDirectory() + "\\kcoinst-absent.ax") +
+      "File to register: C:\\absent\\readme.txt\n"
+      "Path to File to register: C:\\absent\n"
+      "MediaSourceDirectory - " +
+      Folder() + "\n";
   const std::string log = Log();
   EXPECT_EQ(expected, log.substr(0, expected.size()));
   EXPECT_FALSE(ReadRegistryValue(HKEY_LOCAL_MACHINE, kTestKey, "Gone").Present);
@@ -84,7 +60,7 @@ TEST_F(CoInstallerTest, TheAudioFunctionRunsItsOwnSectionAndInstallsTheBandwidth
   EXPECT_EQ(static_cast<DWORD>(ERROR_DI_POSTPROCESSING_REQUESTED), Call(DIF_INSTALLDEVICE));
 
   const std::string expected = "--- DIF_INSTALLDEVICE (Pro-processing) ----\n" +
-                               Opening("KorvCamAudio") +
+                               SectionOpening("KorvCamAudio") +
                                "Install Module check. no_zadezozez\n"
                                "Unknow ModuleName:no_zadezozez \n"
                                "Install bandwidth monitor.\n"

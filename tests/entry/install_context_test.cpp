@@ -7,6 +7,7 @@
 #include "diag/log.h"
 #include "diag/tracked_alloc.h"
 #include "support/iat_patch.h"
+#include "support/module_fixture.h"
 #include "support/wine_files.h"
 
 namespace {
@@ -42,17 +43,8 @@ std::vector<InstallContext *> Listed() {
 }
 
 // The module as DllMain sets it up, with the log set aside.
-class InstallContextTest : public ::testing::Test {
+class InstallContextTest : public ModuleStateTest {
  protected:
-  void SetUp() override {
-    InitTrackedAllocator();
-    InitContextList();
-  }
-  void TearDown() override {
-    DestroyContextList();
-    EXPECT_EQ(0u, BytesInUse) << "contexts left allocated";
-    CloseTrackedAllocator();
-  }
   FreshLog log_;
 };
 
