@@ -23,7 +23,7 @@ wine_version=$(candidate wine32:i386)
   { say "apt knows no wine32:i386 (dpkg --add-architecture i386; apt-get update)"; exit 1; }
 
 inputs=$(
-  cat "$here/build.sh" "$here/initramfs-init" "$here/guest-init"
+  cat "$here/build.sh" "$here/boot.sh" "$here/initramfs-init" "$here/guest-init"
   echo "$kernel_package $(candidate "$kernel_package")"
   echo "wine32:i386 $wine_version"
   dpkg-query -W busybox-static
@@ -100,7 +100,7 @@ echo "root:x:0:" >"$root/etc/group"
 
 # The disk: the root file system with room for the prefix and the tests' own files.
 size_mb=$(($(du -sm "$root" | cut -f1) + 768))
-mkfs.ext4 -q -F -L kcoinst-x86 -d "$root" "$guest/root.img.new" "${size_mb}M"
+mkfs.ext4 -q -F -L kcoinst-x86 -d "$root" "$guest/root.img.new" "${size_mb}M" >/dev/null
 rm -rf "$root"
 mv "$guest/vmlinuz.new" "$guest/vmlinuz"
 mv "$guest/initramfs.gz.new" "$guest/initramfs.gz"
@@ -109,13 +109,13 @@ mv "$guest/root.img.new" "$guest/root.img"
 # Boot once to make the Wine prefix; it stays in the image.
 say "booting the guest to make its 32-bit Wine prefix (about a minute)"
 if ! bash "$here/boot.sh" "$guest" prepare "$work/prepare.log" 900 ||
-  ! grep -q 'kcoinst-guest: prefix ready' "$work/prepare.log"; then
+  ! grep -q 'kcoinst-guest: .* prefix ready' "$work/prepare.log"; then
   tail -40 "$work/prepare.log"
   rm -f "$guest/root.img"
   say "the guest could not make its Wine prefix"
   exit 1
 fi
-grep 'kcoinst-guest: prefix ready' "$work/prepare.log"
+grep 'kcoinst-guest: .* prefix ready' "$work/prepare.log"
 echo "$stamp" >"$guest/stamp"
 rm -rf "$work"
 say "built in $(($(date +%s) - started)) s; $(du -sh "$guest" | cut -f1) kept"

@@ -22,8 +22,9 @@ cp "$build/"*.exe "$build/"*.dll "$run/disk/bin/"
 printf '%s\n' "$@" >"$run/disk/run.list"
 echo "$build" >"$run/disk/build-dir"
 echo "$per_test_limit" >"$run/disk/timeout"
+cp "$here/guest-run.sh" "$run/disk/run.sh"
 mkfs.ext4 -q -F -L kcoinst-tests -d "$run/disk" "$run/tests.img" \
-  "$(($(du -sm "$run/disk" | cut -f1) + 64))M"
+  "$(($(du -sm "$run/disk" | cut -f1) + 64))M" >/dev/null
 
 say "running $# test executable(s) under 32-bit Wine in the emulated machine"
 started=$(date +%s)
@@ -31,7 +32,7 @@ status=0
 bash "$here/boot.sh" "$guest" run "$run/console.log" $((180 + $# * per_test_limit)) \
   "$run/tests.img" || status=$?
 grep 'kcoinst-guest:' "$run/console.log" || true
-if [ $status -ne 0 ] || ! grep -q 'kcoinst-guest: done (run)' "$run/console.log"; then
+if [ $status -ne 0 ] || ! grep -q 'kcoinst-guest: .* done (run)' "$run/console.log"; then
   tail -30 "$run/console.log"
   say "the guest did not finish its run (qemu status $status)"
   exit 1
