@@ -2,11 +2,14 @@
 # executable of run.list under 32-bit Wine and writes its output and exit code to out/.
 # The guest's init provides say, $wine and $server.
 
-# The executables sit at the same absolute path as in the build folder, so that paths built
-# into them resolve in the guest too.
+# The source tree and the executables sit at the same absolute paths as on the build
+# machine, so that paths built into the tests resolve in the guest too.
+source=$(cat /payload/source-dir)
 build=$(cat /payload/build-dir)
 limit=$(cat /payload/timeout)
-mkdir -p "$(dirname "$build")" /payload/out
+mkdir -p "$(dirname "$source")" /payload/out
+ln -s /payload/source "$source"
+mkdir -p "$(dirname "$build")"
 ln -s /payload/bin "$build"
 say "test disk mounted"
 # Each executable's Windows version goes straight into the prefix's user.reg before the
