@@ -4,11 +4,11 @@
 
 # The source tree and the executables sit at the same absolute paths as on the build
 # machine, so that paths built into the tests resolve in the guest too.
-source=$(cat /payload/source-dir)
+tree=$(cat /payload/source-dir)
 build=$(cat /payload/build-dir)
 limit=$(cat /payload/timeout)
-mkdir -p "$(dirname "$source")" /payload/out
-ln -s /payload/source "$source"
+mkdir -p "$(dirname "$tree")" /payload/out
+ln -s /payload/source "$tree"
 mkdir -p "$(dirname "$build")"
 ln -s /payload/bin "$build"
 say "test disk mounted"

@@ -16,16 +16,16 @@ say() { echo "x86-guest: $*"; }
 
 bash "$here/build.sh" "$guest"
 
-source=$(cd "$here/../.." && pwd)
+tree=$(cd "$here/../.." && pwd)
 rm -rf "$run"
 mkdir -p "$run/disk/bin" "$run/disk/source" "$run/results"
 cp "$build/"*.exe "$build/"*.dll "$run/disk/bin/"
 [ -f "$build/appdefaults.reg" ] && cp "$build/appdefaults.reg" "$run/disk/bin/"
 # The source tree too (it is small), for tests that read files of their own from it.
-tar -C "$source" --exclude=./build --exclude=./.git -cf - . | tar -C "$run/disk/source" -xf -
+tar -C "$tree" --exclude=./build --exclude=./.git -cf - . | tar -C "$run/disk/source" -xf -
 printf '%s\n' "$@" >"$run/disk/run.list"
 echo "$build" >"$run/disk/build-dir"
-echo "$source" >"$run/disk/source-dir"
+echo "$tree" >"$run/disk/source-dir"
 echo "$per_test_limit" >"$run/disk/timeout"
 cp "$here/guest-run.sh" "$run/disk/run.sh"
 mkfs.ext4 -q -F -L kcoinst-tests -d "$run/disk" "$run/tests.img" \
