@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test of the three presets: host (sanitizers and fuzzing),
-# win32 (the shipping DLL's image) and win64 (everything else, under Wine).
+# win32 (the shipping DLL's image, and its tests under 32-bit Wine in an emulated machine)
+# and win64 (everything, under Wine).
 set -eu
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$here"
