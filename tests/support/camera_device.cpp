@@ -49,7 +49,9 @@ std::string CameraInf(const CameraPackage &package) {
 }
 
 CameraDevice::CameraDevice(const std::string &folder, const CameraPackage &package)
-    : infPath_(folder + "\\cam.inf") {
+    : infCopy_(WindowsDirectory() + "\\inf\\cam.inf"),
+      compiledInfCopy_(WindowsDirectory() + "\\inf\\cam.pnf"),
+      infPath_(folder + "\\cam.inf") {
   if (!WriteBytes(infPath_, CameraInf(package))) {
     device_.Failure = "writing " + infPath_ + " failed";
     return;

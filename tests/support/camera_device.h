@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "root_device.h"
+#include "support/wine_files.h"
 
 // The two functions of the camera: video (Image class) and audio (Media class).
 enum class CameraFunction { Video, Audio };
@@ -46,6 +47,10 @@ class CameraDevice {
   const std::string &InfPath() const { return infPath_; }
 
  private:
+  // SetupAPI keeps a copy of an installed package's INF (and its compiled form) in the
+  // Windows inf folder; the test's copies go again with the device.
+  SetAside infCopy_;
+  SetAside compiledInfCopy_;
   RootDevice device_;
   std::string infPath_;
   bool ready_ = false;

@@ -125,6 +125,9 @@ TEST(KcinstallTest, InstallsTheSamplePackageAsEachWindowsVersion) {
     SCOPED_TRACE(version.wine);
     FilterRegistrySnapshot registry;
     FreshLog log;
+    // SetupAPI's copy of the installed package's INF, and its compiled form.
+    SetAside infCopy(WindowsDirectory() + "\\inf\\korvcam.inf");
+    SetAside compiledInfCopy(WindowsDirectory() + "\\inf\\korvcam.pnf");
     SetAside dll(SystemFile("kcoinst.dll"));
     SetAside ini(SystemFile("kcoinst.ini"));
     ScratchDirectory package("kcoinst-sample");
