@@ -8,12 +8,9 @@
 #include "actions/system_paths.h"
 #include "diag/bounded_string.h"
 #include "diag/log.h"
+#include "entry/windows_records.h"
 
 namespace {
-
-#if defined(_WIN32) && !defined(_WIN64)
-static_assert(sizeof(STARTUPINFOA) == 68, "the start-up record CreateProcessA reads");
-#endif
 
 // Starts the command line without waiting for it: 0, else the Win32 error.
 DWORD StartProcess(char *commandLine) {

@@ -11,29 +11,24 @@
 #include "actions/system_paths.h"
 #include "diag/bounded_string.h"
 #include "diag/log.h"
+#include "entry/windows_records.h"
 
 namespace {
 
 constexpr size_t kSectionBufferSize = 500;
 
-#if defined(_WIN32) && !defined(_WIN64)
-static_assert(sizeof(OSVERSIONINFOA) == 148, "the version record GetVersionExA fills");
-#endif
-
+// The call's result is not examined: a failed call leaves the record zero, which is neither.
 bool IsNtVersion(DWORD major, DWORD minor) {
   OSVERSIONINFOA version;
-  memset(&version, 0, sizeof(version));
-  version.dwOSVersionInfoSize = sizeof(version);
-  GetVersionExA(&version);
+  ReadOsVersion(&version);
   return version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion == major &&
          version.dwMinorVersion == minor;
 }
 
 // One action line with a comma. The directories are those the section runs with; the flag
 // is the call's install-bandwidth-monitor flag.
-void RunActionLine(InstallContext *context, const char *line, const char *systemDirectory,
+void RunActionLine(InstallContext *context, const ActionLine &action, const char *systemDirectory,
                    const char *windowsDirectory, bool *installBandwidthMonitor) {
-  const ActionLine action = DecodeActionLine(line);
   char work[MAX_PATH];
   switch (action.Code) {
     case 11:
@@ -128,10 +123,12 @@ int32_t ProcessIniSection(InstallContext *context, const char *section) {
       size_t length;
       while (NextSectionLine(lines, count, &offset, &text, &length)) {
         memcpy(line, text, length + 1);
-        if (strchr(line, ',') == nullptr) {
-          RegisterFile(context, line);
+        const ActionLine action = DecodeActionLine(line);
+        if (action.HasComma) {
+          RunActionLine(context, action, systemDirectory, windowsDirectory,
+                        &installBandwidthMonitor);
         } else {
-          RunActionLine(context, line, systemDirectory, windowsDirectory, &installBandwidthMonitor);
+          RegisterFile(context, line);  // a bare path
         }
       }
     }

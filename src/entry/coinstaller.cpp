@@ -203,9 +203,7 @@ int32_t GetMediaSourceDirectory(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceI
 
 int32_t IsVistaOrLater() {
   OSVERSIONINFOA version;
-  memset(&version, 0, sizeof(version));
-  version.dwOSVersionInfoSize = sizeof(version);
-  if (!GetVersionExA(&version)) return 0;
+  if (!ReadOsVersion(&version)) return 0;
   return version.dwMajorVersion >= 6 ? 1 : 0;
 }
 

@@ -15,6 +15,16 @@
 #define DI_FLAGSEX_FINISHINSTALL_ACTION 0x00000008L
 #endif
 
+#include <cstring>
+
+// The operating system's version record, asked afresh: zero-filled first, so a failed
+// call leaves every field 0. The call's result is returned for those who look at it.
+inline BOOL ReadOsVersion(OSVERSIONINFOA *version) {
+  memset(version, 0, sizeof(*version));
+  version->dwOSVersionInfoSize = sizeof(*version);
+  return GetVersionExA(version);
+}
+
 static_assert(static_cast<DWORD>(ERROR_DI_POSTPROCESSING_REQUESTED) == 0xE0000226,
               "post-processing request code");
 

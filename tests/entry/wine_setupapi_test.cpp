@@ -6,16 +6,12 @@
 
 #include "support/camera_device.h"
 #include "support/filter_registry.h"
+#include "support/recorder.h"
 #include "support/wine_files.h"
 
 namespace {
 
-std::string BuiltDll() {
-  char self[MAX_PATH];
-  GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string path = self;
-  return path.substr(0, path.find_last_of('\\') + 1) + "kcoinst.dll";
-}
+std::string BuiltDll() { return BuiltProgramPath("kcoinst.dll"); }
 
 TEST(WineSetupApiTest, CallsTheRegisteredCoInstallerAfterTheInstallOneLoadPerCall) {
   FilterRegistrySnapshot registry;

@@ -14,13 +14,6 @@
 
 namespace {
 
-std::string BuildFile(const char *name) {
-  char self[MAX_PATH];
-  GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string path = self;
-  return path.substr(0, path.find_last_of('\\') + 1) + name;
-}
-
 // The examples folder of the source tree, as Wine sees it.
 std::string ExampleFile(const char *name) {
   std::string path = "Z:" KCOINST_EXAMPLES_DIR "/";
@@ -134,15 +127,15 @@ TEST(KcinstallTest, InstallsTheSamplePackageAsEachWindowsVersion) {
     for (const char *name : {"korvcam.inf", "kcoinst.ini"}) {
       ASSERT_TRUE(CopyFileA(ExampleFile(name).c_str(), package.File(name).c_str(), FALSE));
     }
-    ASSERT_TRUE(
-        CopyFileA(BuildFile("kcoinst.dll").c_str(), package.File("kcoinst.dll").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(BuiltProgramPath("kcoinst.dll").c_str(),
+                          package.File("kcoinst.dll").c_str(), FALSE));
     const std::string valueAdd = package.File("krvalueadd.exe");
     ASSERT_TRUE(PlaceRecorder(valueAdd));
     ProgramRecord record;
     ActAs actAs(version.wine);
 
     const ProgramRun run = RunProgram(
-        "\"" + BuildFile("kcinstall.exe") + "\" --remove \"" + package.File("korvcam.inf") +
+        "\"" + BuiltProgramPath("kcinstall.exe") + "\" --remove \"" + package.File("korvcam.inf") +
         "\" USB\\VID_1234&PID_0A1B&REV_0100&MI_00 USB\\VID_1234&PID_0A1B&MI_00");
     EXPECT_EQ(0u, run.exitCode) << run.output;
     EXPECT_EQ(0u, run.output.find(version.acting)) << run.output;
@@ -192,13 +185,13 @@ TEST(KcinstallTest, InstallsTheSamplePackageAsEachWindowsVersion) {
 }
 
 TEST(KcinstallTest, SaysHowToUseItAndWhatFails) {
-  ProgramRun run = RunProgram("\"" + BuildFile("kcinstall.exe") + "\"");
+  ProgramRun run = RunProgram("\"" + BuiltProgramPath("kcinstall.exe") + "\"");
   EXPECT_EQ(2u, run.exitCode);
   EXPECT_EQ(0u, run.output.find("usage: kcinstall")) << run.output;
   ScratchDirectory package("kcoinst-sample");
   ASSERT_TRUE(
       CopyFileA(ExampleFile("korvcam.inf").c_str(), package.File("korvcam.inf").c_str(), FALSE));
-  run = RunProgram("\"" + BuildFile("kcinstall.exe") + "\" --remove \"" +
+  run = RunProgram("\"" + BuiltProgramPath("kcinstall.exe") + "\" --remove \"" +
                    package.File("korvcam.inf") + "\" USB\\VID_FFFF&PID_FFFF");
   EXPECT_EQ(1u, run.exitCode);
   EXPECT_NE(std::string::npos,
